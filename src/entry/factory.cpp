@@ -40,8 +40,8 @@ class ModuleFactory final : public CPluginFactory {
 
 template <std::size_t N>
 void copyText(char (&dest)[N], const char* text) {
-  std::strncpy(dest, text, N - 1);
-  dest[N - 1] = 0;
+  std::memset(dest, 0, N);
+  std::memcpy(dest, text, strnlen(text, N - 1));
 }
 
 const PClassInfo2& classInfo() {

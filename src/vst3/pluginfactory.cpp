@@ -11,8 +11,9 @@ namespace {
 
 template <std::size_t N>
 void copyText(char8 (&dest)[N], const char8* source) {
-  std::strncpy(dest, source, N - 1);
-  dest[N - 1] = 0;
+  // Zero-filled like strncpy, without its truncation warning (the source may fill the field).
+  std::memset(dest, 0, N);
+  std::memcpy(dest, source, strnlen(source, N - 1));
 }
 
 template <std::size_t N, std::size_t M>
