@@ -71,16 +71,15 @@ void PlayerEngine::render(float* const* outputs, std::uint32_t outputCount, std:
     }
   }
 
-  if (outputs != nullptr) {
-    for (std::uint32_t k = 0; k < outputCount; ++k) {
-      if (outputs[k] != nullptr) std::memset(outputs[k], 0, sizeof(float) * sampleCount);
-    }
+  if (outputs == nullptr) outputCount = 0;  // nothing to write, but playback still advances and ends
+  for (std::uint32_t k = 0; k < outputCount; ++k) {
+    if (outputs[k] != nullptr) std::memset(outputs[k], 0, sizeof(float) * sampleCount);
   }
 
   const DecodedAudio& file = *current;
   const std::uint64_t frames = file.frameCount();
   // !(hostRate > 0) also turns away NaN.
-  if (!playing.load() || !(hostRate > 0.0) || frames == 0 || outputs == nullptr) return;
+  if (!playing.load() || !(hostRate > 0.0) || frames == 0) return;
   const double ratio = static_cast<double>(file.sampleRate) / hostRate;
   if (!std::isfinite(ratio)) return;  // a denormal host rate; nothing sensible to play
 
