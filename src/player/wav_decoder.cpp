@@ -1,4 +1,4 @@
-// decodeWavFile: a sequential RIFF/WAVE chunk walk followed by one bulk conversion to floats.
+// decodeWavFile: a RIFF/WAVE chunk walk that converts the data chunk to floats block by block.
 #include "player/wav_decoder.h"
 
 #include <algorithm>
@@ -75,7 +75,15 @@ class SequentialReader {
       offset_ += static_cast<std::size_t>(n);
       return;
     }
-    const std::uint64_t target = bufferStart_ + offset_ + n;
+    seekTo(bufferStart_ + offset_ + n);
+  }
+
+  // Continues reading at the absolute file offset `target`.
+  void seekTo(std::uint64_t target) {
+    if (target >= bufferStart_ && target - bufferStart_ <= length_) {
+      offset_ = static_cast<std::size_t>(target - bufferStart_);
+      return;
+    }
     file_.clear();
     file_.seekg(static_cast<std::streamoff>(target), std::ios::beg);
     bufferStart_ = target;
@@ -121,12 +129,22 @@ void convertPcm16(const unsigned char* in, float* out, std::size_t count) noexce
 }
 
 void convertPcm24(const unsigned char* in, float* out, std::size_t count) noexcept {
-  for (std::size_t i = 0; i < count; ++i) {
+  std::size_t i = 0;
+  if constexpr (kLittleEndianHost) {
+    // One unaligned 4-byte load per sample (its top byte belongs to the next sample, so the last
+    // sample is left to the byte loop below): shift the 24 bits to the top, then an arithmetic
+    // shift back extends bit 23 as the sign.
+    for (; i + 1 < count; ++i) {
+      std::uint32_t word;
+      std::memcpy(&word, in + 3 * i, 4);
+      out[i] = static_cast<float>(static_cast<std::int32_t>(word << 8) >> 8) * 0x1p-23f;
+    }
+  }
+  for (; i < count; ++i) {
     const unsigned char* p = in + 3 * i;
-    // Bytes in the top 24 bits, then an arithmetic shift extends bit 23 as the sign.
-    const std::uint32_t raw = (static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
-                              (static_cast<std::uint32_t>(p[2]) << 24);
-    out[i] = static_cast<float>(static_cast<std::int32_t>(raw) >> 8) * 0x1p-23f;
+    const std::uint32_t word = (static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
+                               (static_cast<std::uint32_t>(p[2]) << 24);
+    out[i] = static_cast<float>(static_cast<std::int32_t>(word) >> 8) * 0x1p-23f;
   }
 }
 
@@ -160,6 +178,57 @@ void convertFloat32(const unsigned char* in, float* out, std::size_t count) noex
 
 [[noreturn]] void fail(const char* message) { throw WavError(message); }
 
+// The layout checks, in their fixed order; true when `format` with `dataSize` bytes is playable.
+bool acceptable(const Format& format, std::uint64_t dataSize) {
+  if (format.channels < 1 || format.channels > 64) return false;
+  if (format.rate < 8000 || format.rate > 384000) return false;
+  const std::uint32_t bytesPerSample = (static_cast<std::uint32_t>(format.bits) + 7) / 8;
+  if (format.blockAlign == 0 || format.blockAlign != format.channels * bytesPerSample) return false;
+  if (dataSize % format.blockAlign != 0) return false;
+  const bool pcm = format.tag == kTagPcm && (format.bits == 16 || format.bits == 24 || format.bits == 32);
+  const bool ieee = format.tag == kTagFloat && format.bits == 32;
+  return pcm || ieee;
+}
+
+bool operator==(const Format& a, const Format& b) {
+  return a.tag == b.tag && a.channels == b.channels && a.rate == b.rate && a.blockAlign == b.blockAlign &&
+         a.bits == b.bits;
+}
+
+// Samples per conversion block: the raw block (up to 128 KiB) and the float block (128 KiB) stay in
+// cache, and every read is large enough to bypass the reader's buffer.
+constexpr std::size_t kBlockSamples = 32768;
+
+// Reads `dataSize` bytes of an acceptable `format` at the reader's position and appends the
+// converted samples to `out` (emptied first). Reading and converting block by block keeps one copy
+// of the audio in memory (the floats) instead of a raw copy next to it, and the raw bytes are still
+// in cache when they are converted.
+void readAndConvert(SequentialReader& reader, const Format& format, std::uint64_t dataSize, std::vector<float>& out) {
+  const std::uint32_t bytesPerSample = format.bits / 8u;
+  const auto total = static_cast<std::size_t>(dataSize / bytesPerSample);
+  out.clear();
+  out.reserve(total);
+  const auto raw = std::make_unique_for_overwrite<unsigned char[]>(kBlockSamples * 4);
+  for (std::size_t done = 0; done < total;) {
+    const std::size_t n = std::min(kBlockSamples, total - done);
+    // The chunk-size test guarantees these bytes were in the file; a short read means it shrank.
+    if (!reader.read(raw.get(), n * bytesPerSample)) fail("Truncated WAV chunk");
+    // Growing block by block: the vector's zero fill and the conversion meet in cache, so memory
+    // sees each output byte written once.
+    out.resize(done + n);
+    if (format.tag == kTagFloat) {
+      convertFloat32(raw.get(), out.data() + done, n);
+    } else if (format.bits == 16) {
+      convertPcm16(raw.get(), out.data() + done, n);
+    } else if (format.bits == 24) {
+      convertPcm24(raw.get(), out.data() + done, n);
+    } else {
+      convertPcm32(raw.get(), out.data() + done, n);
+    }
+    done += n;
+  }
+}
+
 }  // namespace
 
 DecodedAudio decodeWavFile(const std::filesystem::path& path, std::uint64_t limit) {
@@ -177,8 +246,14 @@ DecodedAudio decodeWavFile(const std::filesystem::path& path, std::uint64_t limi
   if (sizeError) throw std::filesystem::filesystem_error("file_size", path, sizeError);
 
   Format format;
-  std::unique_ptr<unsigned char[]> data;
-  std::uint64_t dataSize = 0;
+  std::uint64_t dataSize = 0;    // size of the last "data" chunk; 0 when there was none
+  std::uint64_t dataOffset = 0;  // file offset of its first byte
+  // The usual file has "fmt " before its one "data" chunk: then the data is converted as the walk
+  // passes it, and the file is read strictly front to back. Whether that conversion stands is only
+  // known at the end (a later "fmt " or "data" chunk overrides it, a later chunk may be truncated),
+  // so it remembers the format it used.
+  bool converted = false;
+  Format convertedWith;
 
   if (fileSize >= 20) {
     std::uint64_t position = 12;
@@ -204,14 +279,20 @@ DecodedAudio decodeWavFile(const std::filesystem::path& path, std::uint64_t limi
         }
       } else if (std::memcmp(header, "data", 4) == 0) {
         if (size > limit) fail("WAV exceeds preload limit");
-        // Drop the previous chunk before allocating, so two chunks are never held at once.
-        data.reset();
-        dataSize = 0;
-        data.reset(new unsigned char[size == 0 ? 1 : size]);
-        // The size test above guarantees these bytes were in the file; a short read means the
-        // file shrank under us.
-        if (!reader.read(data.get(), size)) fail("Truncated WAV chunk");
         dataSize = size;
+        dataOffset = position;
+        // Release an earlier chunk's samples before taking on this one.
+        converted = false;
+        std::vector<float>().swap(result.samples);
+        // Convert now only if this chunk would pass every later test with the format known so far,
+        // the decoded limit included, so nothing beyond the limits is ever allocated.
+        if (acceptable(format, size) && size / (format.bits / 8u) <= limit / 4) {
+          readAndConvert(reader, format, size, result.samples);
+          converted = true;
+          convertedWith = format;
+        } else {
+          reader.skip(size);
+        }
       } else {
         reader.skip(size);
       }
@@ -224,31 +305,15 @@ DecodedAudio decodeWavFile(const std::filesystem::path& path, std::uint64_t limi
     }
   }
 
-  const auto unsupported = [] { fail("Unsupported WAV encoding/layout"); };
-  if (format.channels < 1 || format.channels > 64) unsupported();
-  if (format.rate < 8000 || format.rate > 384000) unsupported();
-  const std::uint32_t bytesPerSample = (static_cast<std::uint32_t>(format.bits) + 7) / 8;
-  if (format.blockAlign == 0 || format.blockAlign != format.channels * bytesPerSample) unsupported();
-  if (dataSize % format.blockAlign != 0) unsupported();
-  const bool pcm = format.tag == kTagPcm && (format.bits == 16 || format.bits == 24 || format.bits == 32);
-  const bool ieee = format.tag == kTagFloat && format.bits == 32;
-  if (!pcm && !ieee) unsupported();
-
-  const std::uint64_t sampleCount = dataSize / (format.bits / 8);
+  if (!acceptable(format, dataSize)) fail("Unsupported WAV encoding/layout");
+  const std::uint64_t sampleCount = dataSize / (format.bits / 8u);
   if (sampleCount > limit / 4) fail("Decoded WAV exceeds preload limit");
 
-  result.samples.resize(static_cast<std::size_t>(sampleCount));
-  const unsigned char* raw = data.get();
-  float* out = result.samples.data();
-  const auto count = static_cast<std::size_t>(sampleCount);
-  if (ieee) {
-    convertFloat32(raw, out, count);
-  } else if (format.bits == 16) {
-    convertPcm16(raw, out, count);
-  } else if (format.bits == 24) {
-    convertPcm24(raw, out, count);
-  } else {
-    convertPcm32(raw, out, count);
+  if (!converted || !(convertedWith == format)) {
+    // "fmt " came after the data or changed it: go back for the data chunk once.
+    std::vector<float>().swap(result.samples);
+    reader.seekTo(dataOffset);
+    readAndConvert(reader, format, dataSize, result.samples);
   }
 
   result.channelCount = format.channels;

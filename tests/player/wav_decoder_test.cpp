@@ -64,6 +64,13 @@ std::vector<GoodCase> goodCases() {
       {"LaterFmtOverridesEarlier",
        WavBuilder().fmt(1, 2, 8000, 24).fmt(3, 1, 16000, 32).data(float32({0.75f, -2.5f})).bytes(), 1, 16000,
        {0.75f, -2.5f}},
+      // The data is first seen as 16-bit; the later "fmt " makes it one 32-bit sample.
+      {"FmtAfterDataOverrides",
+       WavBuilder().fmt(1, 1, 8000, 16).data(pcm32({0x40000000})).fmt(1, 1, 8000, 32).bytes(), 1, 8000, {0.5f}},
+      // The last data chunk does not fit the format in force when it is passed, only the final one.
+      {"LastDataFitsOnlyFinalFmt",
+       WavBuilder().fmt(1, 1, 8000, 16).data(pcm16({1, 2})).data(pcm24({0x400000})).fmt(1, 1, 8000, 24).bytes(), 1,
+       8000, {0.5f}},
       {"WrongRiffSizeIgnored", WavBuilder().fmt(1, 1, 8000, 16).data(pcm16({16384})).riffSize(7).bytes(), 1, 8000,
        {0.5f}},
       {"TrailingBytesIgnored", WavBuilder().fmt(1, 1, 8000, 16).data(pcm16({16384})).raw({'a', 'b', 'c', 'd', 1, 2, 3})
@@ -204,13 +211,14 @@ TEST(DecodeWavFile, MissingFileCannotBeOpened) {
   }
 }
 
-// Converts a longer file than the tables do, so the bulk loops run past any vector width and their
-// tails are exercised; compares against a per-sample reference of the documented formulas.
+// Converts longer files than the tables do, so the conversion runs over several blocks with a
+// partial last one and past any vector width; both with "fmt " first and with "fmt " after the
+// data. Compared against a per-sample reference of the documented formulas.
 TEST(DecodeWavFile, BulkConversionMatchesPerSampleFormula) {
   ScratchDir dir;
-  constexpr int kCount = 1003;  // odd, not a multiple of any vector width
-  Bytes b16, b24, b32;
-  std::vector<float> e16, e24, e32;
+  constexpr int kCount = 70001;  // odd; over two 32768-sample blocks
+  Bytes b16, b24, b32, bf;
+  std::vector<float> e16, e24, e32, ef;
   for (int i = 0; i < kCount; ++i) {
     const auto v16 = static_cast<std::int16_t>(i * 977 - 32768);
     const std::int32_t v24 = (i * 16411) % 0x1000000 - 0x800000;
@@ -221,16 +229,24 @@ TEST(DecodeWavFile, BulkConversionMatchesPerSampleFormula) {
     e16.push_back(static_cast<float>(v16) * 0x1p-15f);
     e24.push_back(static_cast<float>(v24) * 0x1p-23f);
     e32.push_back(static_cast<float>(v32) * 0x1p-31f);
+    // Every 1000th float is NaN or infinity.
+    const float vf = i % 1000 == 0 ? kNan : i % 1000 == 500 ? -kInf : static_cast<float>(v32) * 0x1p-20f;
+    const Bytes one = float32({vf});
+    bf.insert(bf.end(), one.begin(), one.end());
+    ef.push_back(std::isfinite(vf) ? vf : 0.0f);
   }
   const struct {
+    std::uint16_t tag;
     std::uint16_t bits;
     const Bytes& data;
     const std::vector<float>& expected;
-  } cases[] = {{16, b16, e16}, {24, b24, e24}, {32, b32, e32}};
+  } cases[] = {{1, 16, b16, e16}, {1, 24, b24, e24}, {1, 32, b32, e32}, {3, 32, bf, ef}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.bits);
-    const auto file = dir.write("bulk.wav", WavBuilder().fmt(1, 1, 48000, c.bits).data(c.data).bytes());
-    EXPECT_EQ(decodeWavFile(file, kPreloadLimitBytes).samples, c.expected);
+    SCOPED_TRACE(::testing::Message() << "tag " << c.tag << ", " << c.bits << " bits");
+    const auto fmtFirst = dir.write("first.wav", WavBuilder().fmt(c.tag, 1, 48000, c.bits).data(c.data).bytes());
+    EXPECT_EQ(decodeWavFile(fmtFirst, kPreloadLimitBytes).samples, c.expected);
+    const auto fmtLast = dir.write("last.wav", WavBuilder().data(c.data).fmt(c.tag, 1, 48000, c.bits).bytes());
+    EXPECT_EQ(decodeWavFile(fmtLast, kPreloadLimitBytes).samples, c.expected);
   }
 }
 
