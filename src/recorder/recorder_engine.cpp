@@ -97,7 +97,9 @@ void runDiskWriter(RecorderEngine& engine, std::filesystem::path path) {
   std::FILE* file = createNewFileStream(path);
   if (file != nullptr) {
     writeWavHeader(file, channels, rate, 0);
-    if (std::ferror(file) != 0) {
+    // Flushed once, so "armed" means the header is on disk and a full or read-only disk shows
+    // here instead of as a silent failure later.
+    if (std::fflush(file) != 0 || std::ferror(file) != 0) {
       std::fclose(file);
       file = nullptr;
     }
