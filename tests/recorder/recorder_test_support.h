@@ -103,7 +103,7 @@ inline RecordedWav readRecordedWav(const std::filesystem::path& path) {
   EXPECT_EQ(wav.dataBytes % (4u * std::max<std::uint32_t>(wav.channels, 1)), 0u) << "whole frames only";
   const std::size_t count = std::min<std::size_t>(wav.dataBytes, b.size() - 44) / 4;
   wav.samples.resize(count);
-  std::memcpy(wav.samples.data(), b.data() + 44, count * 4);
+  if (count > 0) std::memcpy(wav.samples.data(), b.data() + 44, count * 4);
   return wav;
 }
 
