@@ -289,7 +289,7 @@ void RecorderEngine::capture(const float* const* inputs, std::uint32_t inputCoun
       recording.store(false);  // left over from a start that raced a stop
     } else {
       if (inputs == nullptr) inputCount = 0;
-      const std::uint32_t channels = channelCount;
+      const std::uint32_t channels = std::min<std::uint32_t>(channelCount, 64);
       const std::uint64_t start = startSample.load(std::memory_order_relaxed);
       const std::uint64_t tailStart = tailStartSample.load(std::memory_order_relaxed);
       const std::uint64_t silence = silenceSamples.load(std::memory_order_relaxed);
@@ -301,17 +301,26 @@ void RecorderEngine::capture(const float* const* inputs, std::uint32_t inputCoun
       std::uint64_t dropped = 0;
       bool tailEnded = false;
 
-      auto input = [&](std::uint32_t c, std::uint32_t i) -> float {
-        return (c < inputCount && inputs[c] != nullptr) ? inputs[c][i] : 0.0f;
-      };
+      // Missing or null inputs read a single zero through an index mask of 0, so the frame loop
+      // has no per-sample branch on the input layout. Stack only: this runs on the audio thread.
+      static constexpr float kSilence = 0.0f;
+      const float* src[64];
+      std::uint32_t srcMask[64];
+      for (std::uint32_t c = 0; c < channels; ++c) {
+        const bool present = c < inputCount && inputs[c] != nullptr;
+        src[c] = present ? inputs[c] : &kSilence;
+        srcMask[c] = present ? ~std::uint32_t{0} : 0;
+      }
+      auto finite = [](float v) { return std::isfinite(v) ? v : 0.0f; };
 
-      for (std::uint32_t i = 0; i < sampleCount; ++i) {
+      std::uint32_t i = 0;
+      if (start > sliceStart) i = static_cast<std::uint32_t>(std::min<std::uint64_t>(start - sliceStart, sampleCount));
+      for (; i < sampleCount; ++i) {
         const std::uint64_t s = sliceStart + i;
-        if (s < start) continue;
         if (s >= tailStart) {
           float peak = 0.0f;
           for (std::uint32_t c = 0; c < channels; ++c) {
-            const float a = std::fabs(input(c, i));
+            const float a = std::fabs(src[c][i & srcMask[c]]);
             if (a > peak) peak = a;  // false for NaN, so NaN never becomes the peak
           }
           silentRun = peak <= threshold ? silentRun + 1 : 0;
@@ -325,11 +334,14 @@ void RecorderEngine::capture(const float* const* inputs, std::uint32_t inputCoun
           ++dropped;
           continue;
         }
-        for (std::uint32_t c = 0; c < channels; ++c) {
-          const float v = input(c, i);
-          dst[w & kRingMask] = std::isfinite(v) ? v : 0.0f;
-          ++w;
+        const std::uint64_t pos = w & kRingMask;
+        if (pos + channels <= kRingSamples) {
+          float* out = dst + pos;
+          for (std::uint32_t c = 0; c < channels; ++c) out[c] = finite(src[c][i & srcMask[c]]);
+        } else {  // the frame straddles the end of the ring
+          for (std::uint32_t c = 0; c < channels; ++c) dst[(w + c) & kRingMask] = finite(src[c][i & srcMask[c]]);
         }
+        w += channels;
       }
 
       writePosition.store(w, std::memory_order_release);
