@@ -25,7 +25,9 @@ struct RecorderTestSeams {
 
 class RecorderEngine {
  public:
+  // [main-thread] Allocates and zeroes the ring; never construct on the audio thread.
   RecorderEngine();
+  // [main-thread] Same, with test knobs; never construct on the audio thread.
   explicit RecorderEngine(const RecorderTestSeams& seams);
   // [main-thread] Stops capture and joins the writer, which finalizes the file first. Blocks.
   ~RecorderEngine();

@@ -12,7 +12,7 @@ namespace varnolith::plugins {
 // query fails. Touches the disk; never call on the audio thread.
 std::u16string chooseTakePath(std::u16string_view modulePath);
 
-// [any-thread] Answers whether anything exists at a candidate path; throws when it cannot tell.
+// Answers whether anything exists at a candidate path; throws when it cannot tell.
 using TakeExistsQuery = std::function<bool(const std::u16string& candidate)>;
 
 // [main-thread] The candidate search itself, with the existence query supplied by the caller
