@@ -11,8 +11,9 @@ namespace {
 
 template <std::size_t N>
 void copyText(char8 (&dest)[N], const char8* source) {
-  std::strncpy(dest, source, N - 1);
-  dest[N - 1] = 0;
+  const std::size_t n = source ? strnlen(source, N - 1) : 0;
+  std::memcpy(dest, source, n);
+  std::memset(dest + n, 0, N - n);
 }
 
 template <std::size_t N, std::size_t M>
