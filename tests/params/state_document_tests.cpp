@@ -12,9 +12,14 @@
 #include <string>
 
 #include "params/parameter_store.h"
+#include "params/state_text.h"
 
 namespace varnolith::plugins {
 namespace {
+
+using varnolith::testing::composeText;
+using varnolith::testing::defaultParametersText;
+using varnolith::testing::parametersText;
 
 constexpr std::int32_t kPlayerKind = 5;
 
@@ -23,59 +28,6 @@ StateValues defaultValues() {
   StateValues values{};
   for (std::uint32_t i = 0; i < kParameterSlots; ++i) values[i] = store.readParameter(i);
   return values;
-}
-
-// The parameter array of a fresh module, entry by entry, in the digits the writer must produce.
-std::string defaultParametersText() {
-  std::string text = "[";
-  for (std::uint32_t i = 0; i < kParameterSlots; ++i) {
-    if (i) text += ',';
-    if (i == 0) {
-      text += "0.1111111111111111";
-    } else if (i == 1 || (i >= 100 && i <= 163)) {
-      text += "0.8823529411764706";
-    } else if (i == 2) {
-      text += "1.0";
-    } else if (i == 3) {
-      text += "0";
-    } else if (i == 400) {
-      text += "0.05";
-    } else if (i == 401) {
-      text += "0.008333333333333333";
-    } else {
-      text += "0.0";
-    }
-  }
-  return text + "]";
-}
-
-// An array of `count` entries, all `fill`, with one entry optionally replaced by other text.
-std::string parametersText(std::size_t count, const std::string& fill = "0.5", std::size_t at = SIZE_MAX,
-                           const std::string& entry = "") {
-  std::string text = "[";
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i) text += ',';
-    text += i == at ? entry : fill;
-  }
-  return text + "]";
-}
-
-// A document text with each key present only when given, in the writer's order.
-std::string composeText(std::optional<std::string> kind, std::optional<std::string> parameters,
-                        std::optional<std::string> path, std::optional<std::string> schema) {
-  std::string text = "{";
-  auto add = [&](const char* key, const std::optional<std::string>& value) {
-    if (!value) return;
-    if (text.size() > 1) text += ',';
-    text += '"';
-    text += key;
-    text += "\":" + *value;
-  };
-  add("kind", kind);
-  add("parameters", parameters);
-  add("path", path);
-  add("schema", schema);
-  return text + "}";
 }
 
 std::string validText(const std::string& path = "\"C:/a.wav\"") {
