@@ -3,19 +3,15 @@
 //
 // Input layout: byte 0 picks the module (bits 0-1: Input, Player, Recorder, FaderBank), whether
 // the rest is framed for the fuzzer with its own length (bit 2) and the entry point (bit 3,
-// setComponentState). Relative paths resolve in a scratch folder that holds "seed.wav".
-#include <unistd.h>
-
+// setComponentState). The Player seeds name a small WAV file that the seed generator wrote beside
+// the corpus, so that loading and its all-or-nothing order are exercised too.
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "params/state_document.h"
@@ -73,30 +69,6 @@ UtilityPlugin& module(std::size_t index) {
   return *modules[index];
 }
 
-void writeSeedWav() {
-  std::string bytes = "RIFF";
-  auto u32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(v >> (8 * i));
-  };
-  auto u16 = [&](std::uint16_t v) {
-    bytes += static_cast<char>(v);
-    bytes += static_cast<char>(v >> 8);
-  };
-  u32(36 + 64);
-  bytes += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(8000);
-  u32(16000);
-  u16(2);
-  u16(16);
-  bytes += "data";
-  u32(64);
-  for (int i = 0; i < 32; ++i) u16(static_cast<std::uint16_t>(i * 1000));
-  std::ofstream("seed.wav", std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 tresult apply(UtilityPlugin& plugin, bool controller, const std::vector<char>& bytes) {
   auto stream = makeHostObject<MemoryStream>(bytes);
   return controller ? static_cast<IEditController&>(plugin).setComponentState(stream.get())
@@ -135,17 +107,6 @@ void checkAccepted(UtilityPlugin& plugin) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::error_code ec;
-  std::filesystem::path dir = "/dev/shm";
-  if (!std::filesystem::is_directory(dir, ec)) dir = std::filesystem::temp_directory_path();
-  dir /= "varnolith-state-fuzz-" + std::to_string(::getpid());
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  writeSeedWav();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
