@@ -1,6 +1,7 @@
 // getState / setState / setComponentState on real plug-in objects: the stream framing, the
 // all-or-nothing application and the Player's file load.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -126,7 +127,7 @@ class StateFiles : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::filesystem::temp_directory_path() /
-           (std::string("varnolith_state_") + info->test_suite_name() + "_" + info->name());
+           (std::string("varnolith_state_") + std::to_string(::getpid()) + "_" + info->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
