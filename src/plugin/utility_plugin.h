@@ -108,8 +108,12 @@ class UtilityPlugin : public Steinberg::Vst::SingleComponentEffect {
   bool smoothingPrimed = false;                // audio thread; cleared by setProcessing(false)
 
  protected:
-  // [main-thread] The state document reader and writer behind IComponent::setState/getState.
+  // [main-thread] IComponent::setState and setComponentState: reads one length-prefixed document
+  // and applies all of it or nothing (a Player loads its file first). Refused while processing;
+  // never throws. Decodes a WAV file; never call on the audio thread.
   tresult readState(IBStream* state) override;
+  // [main-thread] IComponent::getState: writes the length-prefixed document; changes nothing and
+  // never throws. Allocates; never call on the audio thread.
   tresult writeState(IBStream* state) override;
 
  private:
