@@ -22,7 +22,9 @@ tresult PLUGIN_API SingleComponentEffect::queryInterface(const TUID iid, void** 
 }
 
 tresult PLUGIN_API SingleComponentEffect::initialize(FUnknown* context) {
-  if (hostContext) return kResultFalse;
+  // A second initialize would register buses and parameters twice, also after a null context.
+  if (initialized) return kResultFalse;
+  initialized = true;
   hostContext = context;
   return kResultOk;
 }
@@ -35,6 +37,7 @@ tresult PLUGIN_API SingleComponentEffect::terminate() {
     peer->disconnect(this);
   }
   hostContext.reset();
+  initialized = false;
   return kResultOk;
 }
 
