@@ -29,9 +29,13 @@ struct BlockPoint {
 struct AudioWork {
   static constexpr std::size_t kTargetSlots = 65;  // master gain, then the 64 strips
 
-  // Points of the current block; only the first pointCount are valid.
+  // Points of the current block in intake order, and the same points ordered by offset; only the
+  // first pointCount are valid.
   BlockPoint points[kMaxBlockPoints];
+  BlockPoint sorted[kMaxBlockPoints];
   std::uint32_t pointCount = 0;
+  // Counting-sort buckets, one per offset 0..maxBlockSize plus one.
+  std::vector<std::uint32_t> offsetStarts;
 
   // Input channel pointers of the current block, resolved once per block (bus present and
   // active, channel present, silence flag clear); null reads as silence. Samples are float or
@@ -69,6 +73,7 @@ struct AudioWork {
   // [main-thread] Sizes the per-slice buffers for blocks of up to maxBlockSize samples; throws
   // std::bad_alloc. Only while processing is off.
   void allocate(std::uint32_t maxBlockSize) {
+    offsetStarts.resize(std::size_t{maxBlockSize} + 2);
     gainCurve.resize(maxBlockSize);
     mix.resize(maxBlockSize);
     memoRate = -1.0;

@@ -127,6 +127,8 @@ class UtilityPlugin : public Steinberg::Vst::SingleComponentEffect {
   // [audio-thread] Takes the block's parameter changes (and a Recorder's sync messages) into
   // audioWork.points.
   void collectPoints(ProcessData& data) noexcept;
+  // [audio-thread] Orders the collected points by offset (stable); returns the ordered array.
+  const BlockPoint* sortPoints(int32 numSamples) noexcept;
   // [audio-thread] Applies one point at the current sampleCounter.
   void applyPoint(const BlockPoint& point) noexcept;
   // [audio-thread] Resolves the block's input channel pointers and live output buses.
