@@ -11,9 +11,10 @@ namespace {
 
 template <std::size_t N>
 void copyText(char8 (&dest)[N], const char8* source) {
-  // Zero-filled like strncpy, without its truncation warning (the source may fill the field).
-  std::memset(dest, 0, N);
-  std::memcpy(dest, source, strnlen(source, N - 1));
+  // Bounded copy; a longer source is cut at N - 1 characters.
+  const std::size_t length = source ? strnlen(source, N - 1) : 0;
+  std::memcpy(dest, source ? source : "", length);
+  std::memset(dest + length, 0, N - length);
 }
 
 template <std::size_t N, std::size_t M>
