@@ -28,3 +28,6 @@ find_program(VARNOLITH_WINE NAMES wine64 wine)
 if(VARNOLITH_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VARNOLITH_WINE})
 endif()
+
+# Header-only libraries from Debian, which the sysroot does not have.
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/cross/nlohmann_json CACHE PATH "header-only nlohmann/json")

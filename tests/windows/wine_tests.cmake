@@ -45,6 +45,10 @@ function(varnolith_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} varnolith_wine_gtest_main GTest::gmock varnolith_warnings)
+  # GCC 12 at -O3 reports libstdc++'s own inlined string and vector copies in test code as
+  # overflowing (false positives); they stay warnings here. The product code keeps them errors.
+  target_compile_options(${name} PRIVATE
+    -Wno-error=stringop-overflow -Wno-error=stringop-overread -Wno-error=restrict)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   if(ARG_TIMEOUT)
     varnolith_wine_test_properties(${name} TIMEOUT ${ARG_TIMEOUT} LABELS ${ARG_LABELS})
@@ -55,7 +59,7 @@ endfunction()
 
 # The suites that need nothing Linux-only; entry and tools load bundles with dlopen, and
 # windows/ holds their Windows counterparts.
-foreach(dir vst3 params player recorder plugin windows)
+foreach(dir vst3 params player recorder plugin state windows)
   if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/../${dir}/CMakeLists.txt)
     add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/../${dir} ${CMAKE_CURRENT_BINARY_DIR}/${dir})
   endif()
