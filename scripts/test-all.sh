@@ -18,6 +18,9 @@ run_preset debug
 run_preset asan
 # ThreadSanitizer runs the suites that exercise several threads at once.
 run_preset tsan -L threads
+# The shipping build: MinGW-w64 cross build, its suites under Wine.
+echo "=== windows ==="
+./scripts/test-windows.sh -j "${jobs}"
 
 if [[ -x scripts/run-fuzzers.sh ]]; then
   echo "=== fuzzers ==="
