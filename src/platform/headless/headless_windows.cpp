@@ -334,6 +334,8 @@ HWND HeadlessWindowSystem::CreateWindowExW(DWORD exStyle, LPCWSTR className, LPC
     w.width = width;
     w.height = height;
     w.style = style;
+    w.invalid = (style & kWsVisible) != 0;  // a window that is shown starts with an invalid client area
+    w.erase = w.invalid;
     w.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 1), std::max(height, 1));
     const std::uintptr_t handle = s.allocateHandle();
     s.windows.emplace(handle, w);
