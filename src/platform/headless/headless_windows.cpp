@@ -9,6 +9,14 @@
 #include "platform/headless/headless_state.h"
 #include "vst3/string16.h"
 
+// Fontconfig keeps a few allocations of its configuration for the life of the process, which the
+// leak checker of sanitizer builds would otherwise report at exit.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+#endif
+
 namespace varnolith::platform {
 
 WindowSystem& windowSystem() { return headless::instance(); }
