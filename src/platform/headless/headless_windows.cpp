@@ -16,6 +16,13 @@ extern "C" __attribute__((visibility("default"))) const char* __lsan_default_sup
   return "leak:libfontconfig.so\n";
 }
 #endif
+// Pango loads the font configuration on a thread of its own and hands it over through GLib's
+// futex-based locks, which the race detector cannot see.
+#if defined(__SANITIZE_THREAD__)
+extern "C" __attribute__((visibility("default"))) const char* __tsan_default_suppressions() {
+  return "race:libfontconfig.so\nrace:libglib-2.0.so\nrace:libpango-1.0.so\nrace:libpangoft2-1.0.so\n";
+}
+#endif
 
 namespace varnolith::platform {
 
