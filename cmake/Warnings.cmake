@@ -1,7 +1,14 @@
 # Project-wide warning flags; applied to our own targets only through varnolith_warnings.
 add_library(varnolith_warnings INTERFACE)
-target_compile_options(varnolith_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
+target_compile_options(varnolith_warnings INTERFACE -Wall -Wextra -Wpedantic
   -Wnon-virtual-dtor -Wno-missing-field-initializers)
+# GCC spells local-shadowing "-Wshadow=local"; clang (the fuzz preset) has no such option and its
+# nearest equivalent is -Wshadow-uncaptured-local.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(varnolith_warnings INTERFACE -Wshadow=local)
+elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  target_compile_options(varnolith_warnings INTERFACE -Wshadow-uncaptured-local)
+endif()
 if(VARNOLITH_WERROR)
   target_compile_options(varnolith_warnings INTERFACE -Werror)
 endif()

@@ -40,8 +40,9 @@ class ModuleFactory final : public CPluginFactory {
 
 template <std::size_t N>
 void copyText(char (&dest)[N], const char* text) {
-  std::strncpy(dest, text, N - 1);
-  dest[N - 1] = 0;
+  const std::size_t n = text ? strnlen(text, N - 1) : 0;
+  std::memcpy(dest, text, n);
+  std::memset(dest + n, 0, N - n);
 }
 
 const PClassInfo2& classInfo() {

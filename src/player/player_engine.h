@@ -14,17 +14,22 @@ inline constexpr std::uint64_t kNoEndSample = ~std::uint64_t{0};
 
 class PlayerEngine {
  public:
+  // [main-thread] Construction and destruction; destroy only once the audio thread no longer
+  // calls in, since destruction frees every file.
   PlayerEngine();
   ~PlayerEngine();
   PlayerEngine(const PlayerEngine&) = delete;
   PlayerEngine& operator=(const PlayerEngine&) = delete;
 
   // [main-thread] Publishes a decoded file to the audio thread and stops playback; throws
-  // std::runtime_error("Invalid audio data") for an unusable file. Frees retired files.
+  // std::runtime_error("Invalid audio data") for an unusable file. Frees retired files, so never
+  // on the audio thread.
   void installAudio(DecodedAudio audio);
   // [main-thread] decodeWavFile with kPreloadLimitBytes, then installAudio; errors propagate.
+  // Reads the disk and allocates: never on the audio thread.
   void loadFile(const std::filesystem::path& path);
-  // [main-thread] Frees the files the audio thread has retired.
+  // [main-thread] Frees the files the audio thread has retired; never on the audio thread, which
+  // must not free.
   void drainRetired();
 
   // [audio-thread] Starts playback of file frame `fileFrame` at host sample `hostSample`.
@@ -34,7 +39,7 @@ class PlayerEngine {
   // output. Never allocates, frees, locks or waits.
   void render(float* const* outputs, std::uint32_t outputCount, std::uint32_t sampleCount, double hostRate,
               std::uint64_t sliceStart) noexcept;
-  // [any-thread] Stops playback.
+  // [any-thread] Stops playback. One atomic exchange; never blocks.
   void stop() noexcept;
 
   // Fields shared between threads; see the thread notes on each.

@@ -187,6 +187,9 @@ tresult PLUGIN_API UtilityPlugin::setupProcessing(ProcessSetup& setup) {
   if (result != kResultOk) return result;
   const auto blockSize = static_cast<std::uint32_t>(setup.maxSamplesPerBlock);
   try {
+    // The work buffers first: if the scratch storage then fails, the old channel pointers still
+    // point into it and larger work buffers do no harm.
+    audioWork.allocate(blockSize);
     scratchStorage.resize(std::size_t{kMaxChannels} * blockSize);
   } catch (const std::bad_alloc&) {
     return kOutOfMemory;

@@ -8,6 +8,7 @@
 
 #include "entry/module_kind.h"
 #include "params/parameter_store.h"
+#include "plugin/audio_work.h"
 #include "player/player_engine.h"
 #include "recorder/recorder_engine.h"
 #include "vst3/single_component_effect.h"
@@ -108,17 +109,38 @@ class UtilityPlugin : public Steinberg::Vst::SingleComponentEffect {
   bool smoothingPrimed = false;                // audio thread; cleared by setProcessing(false)
 
  protected:
-  // [main-thread] The state document reader and writer behind IComponent::setState/getState.
+  // [main-thread] IComponent::setState and setComponentState: reads one length-prefixed document
+  // and applies all of it or nothing (a Player loads its file first). Refused while processing;
+  // never throws. Decodes a WAV file; never call on the audio thread.
   tresult readState(IBStream* state) override;
+  // [main-thread] IComponent::getState: writes the length-prefixed document; changes nothing and
+  // never throws. Allocates; never call on the audio thread.
   tresult writeState(IBStream* state) override;
 
  private:
   void createBuses();
   // [main-thread] Names and prepares a Recorder take on activation; throws on failure.
   void armRecorderTake();
-  // [audio-thread] The kernels of the two sample formats for one slice.
+  // [audio-thread] The kernels of the two sample formats for one slice. Never allocate, lock or
+  // wait.
   void processSlice32(ProcessData& data, int32 offset, int32 length) noexcept;
   void processSlice64(ProcessData& data, int32 offset, int32 length) noexcept;
+  // [audio-thread] Both kernels in one body; Sample is float or double.
+  template <class Sample>
+  void processSlice(ProcessData& data, int32 offset, int32 length) noexcept;
+  // [audio-thread] Takes the block's parameter changes (and a Recorder's sync messages) into
+  // audioWork.points.
+  void collectPoints(ProcessData& data) noexcept;
+  // [audio-thread] Orders the collected points by offset (stable); returns the ordered array.
+  const BlockPoint* sortPoints(int32 numSamples) noexcept;
+  // [audio-thread] Applies one point at the current sampleCounter.
+  void applyPoint(const BlockPoint& point) noexcept;
+  // [audio-thread] Resolves the block's input channel pointers and live output buses.
+  void resolveBuses(ProcessData& data) noexcept;
+
+  // Audio thread while processing; sized by setupProcessing. Points, resolved buses, silence
+  // bookkeeping, per-slice gain curve and mix, and the gain-law memo.
+  AudioWork audioWork;
 };
 
 }  // namespace varnolith::plugins

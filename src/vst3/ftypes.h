@@ -65,15 +65,21 @@ struct UidBytes {
   char bytes[16];
 };
 
-constexpr UidBytes makeUid(uint32 l1, uint32 l2, uint32 l3, uint32 l4) noexcept {
+// The 16 bytes of an ID in either byte order: COM order (Windows) stores word 1 and the two halves
+// of word 2 little-endian; every other platform stores all four words big-endian.
+constexpr UidBytes makeUidInOrder(bool comOrder, uint32 l1, uint32 l2, uint32 l3, uint32 l4) noexcept {
   auto b = [](uint32 v, int shift) { return static_cast<char>(static_cast<uint8>((v >> shift) & 0xFFu)); };
-#if VARNOLITH_COM_COMPATIBLE
-  return {{b(l1, 0), b(l1, 8), b(l1, 16), b(l1, 24), b(l2, 16), b(l2, 24), b(l2, 0), b(l2, 8),
-           b(l3, 24), b(l3, 16), b(l3, 8), b(l3, 0), b(l4, 24), b(l4, 16), b(l4, 8), b(l4, 0)}};
-#else
+  if (comOrder) {
+    return {{b(l1, 0), b(l1, 8), b(l1, 16), b(l1, 24), b(l2, 16), b(l2, 24), b(l2, 0), b(l2, 8),
+             b(l3, 24), b(l3, 16), b(l3, 8), b(l3, 0), b(l4, 24), b(l4, 16), b(l4, 8), b(l4, 0)}};
+  }
   return {{b(l1, 24), b(l1, 16), b(l1, 8), b(l1, 0), b(l2, 24), b(l2, 16), b(l2, 8), b(l2, 0),
            b(l3, 24), b(l3, 16), b(l3, 8), b(l3, 0), b(l4, 24), b(l4, 16), b(l4, 8), b(l4, 0)}};
-#endif
+}
+
+// [any-thread] The platform's form of an ID.
+constexpr UidBytes makeUid(uint32 l1, uint32 l2, uint32 l3, uint32 l4) noexcept {
+  return makeUidInOrder(VARNOLITH_COM_COMPATIBLE != 0, l1, l2, l3, l4);
 }
 
 // [any-thread] Compares all 16 bytes of two IDs; never allocates.

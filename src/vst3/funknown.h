@@ -62,6 +62,7 @@ class IPtr {
   }
   I* get() const noexcept { return ptr_; }
   I* operator->() const noexcept { return ptr_; }
+  I& operator*() const noexcept { return *ptr_; }
   explicit operator bool() const noexcept { return ptr_ != nullptr; }
 
  private:

@@ -11,8 +11,10 @@ namespace {
 
 template <std::size_t N>
 void copyText(char8 (&dest)[N], const char8* source) {
-  std::strncpy(dest, source, N - 1);
-  dest[N - 1] = 0;
+  // Bounded copy; a longer source is cut at N - 1 characters.
+  const std::size_t length = source ? strnlen(source, N - 1) : 0;
+  std::memcpy(dest, source ? source : "", length);
+  std::memset(dest + length, 0, N - length);
 }
 
 template <std::size_t N, std::size_t M>

@@ -22,7 +22,9 @@ tresult PLUGIN_API SingleComponentEffect::queryInterface(const TUID iid, void** 
 }
 
 tresult PLUGIN_API SingleComponentEffect::initialize(FUnknown* context) {
-  if (hostContext) return kResultFalse;
+  // A second initialize would register buses and parameters twice, also after a null context.
+  if (initialized) return kResultFalse;
+  initialized = true;
   hostContext = context;
   return kResultOk;
 }
@@ -35,6 +37,7 @@ tresult PLUGIN_API SingleComponentEffect::terminate() {
     peer->disconnect(this);
   }
   hostContext.reset();
+  initialized = false;
   return kResultOk;
 }
 
@@ -71,8 +74,12 @@ tresult PLUGIN_API SingleComponentEffect::setBusArrangements(SpeakerArrangement*
   if (numIns < 0 || numOuts < 0) return kInvalidArgument;
   if (numIns > audioInputs.size() || numOuts > audioOutputs.size()) return kResultFalse;
   if ((numIns > 0 && !inputs) || (numOuts > 0 && !outputs)) return kInvalidArgument;
-  for (int32 i = 0; i < numIns; ++i) static_cast<AudioBus*>(audioInputs.at(i))->setArrangement(inputs[i]);
-  for (int32 i = 0; i < numOuts; ++i) static_cast<AudioBus*>(audioOutputs.at(i))->setArrangement(outputs[i]);
+  for (int32 i = 0; i < numIns; ++i) {
+    if (auto* bus = static_cast<AudioBus*>(audioInputs.at(i))) bus->setArrangement(inputs[i]);
+  }
+  for (int32 i = 0; i < numOuts; ++i) {
+    if (auto* bus = static_cast<AudioBus*>(audioOutputs.at(i))) bus->setArrangement(outputs[i]);
+  }
   return kResultTrue;
 }
 

@@ -173,6 +173,9 @@ class SingleComponentEffect : public FObject,
   uint32 processContextRequirements = 0;
   KnobMode hostKnobMode = 0;
   UnitID selectedUnit = kRootUnitId;
+
+ private:
+  bool initialized = false;
 };
 
 }  // namespace Steinberg::Vst

@@ -111,7 +111,13 @@ bool printFloat(double value, int precision, char16* dest, std::size_t capacity)
     if (dest && capacity) dest[0] = 0;
     return false;
   }
-  widenInto(std::string_view(buffer, static_cast<std::size_t>(n)), dest, capacity);
+  std::string_view text(buffer, static_cast<std::size_t>(n));
+  // A value a hair below zero rounds to "-0.0000"; a readout with a signed zero reads as a fault.
+  if (text.size() > 1 && text[0] == '-' && text.find_first_of("123456789") == std::string_view::npos &&
+      text.find_first_of("0") != std::string_view::npos) {
+    text.remove_prefix(1);
+  }
+  widenInto(text, dest, capacity);
   return true;
 }
 

@@ -25,7 +25,8 @@ bool utf8ToUtf16(std::string_view text, std::u16string& out);
 // [any-thread] UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
 
-// [any-thread] Writes value with `precision` decimals ("%.*f"); returns false if it did not fit.
+// [any-thread] Writes value with `precision` decimals ("%.*f", a rounded zero without sign);
+// returns false if it did not fit. Never allocates.
 bool printFloat(double value, int precision, char16* dest, std::size_t capacity) noexcept;
 // [any-thread] Writes a signed decimal integer.
 bool printInt(int64 value, char16* dest, std::size_t capacity) noexcept;
