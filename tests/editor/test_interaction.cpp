@@ -6,6 +6,7 @@
 
 #include "editor/editor_fixture.h"
 #include "params/parameter_ids.h"
+#include "support/wav_file.h"
 
 namespace varnolith::testing {
 namespace {
@@ -422,6 +423,64 @@ TEST_F(Interaction, RefusedFilesShowTheModulesErrorText) {
   }
   std::filesystem::remove(notWav);
   std::filesystem::remove(existing);
+}
+
+bool painted(AttachedEditor& editor, std::u16string_view text) {
+  const auto texts = editor.paintedTexts();
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(Interaction, PlayerOpensAFileAndKeepsItWhenTheNextOneFails) {
+  const auto folder = std::filesystem::temp_directory_path() / "varnolith-editor-open";
+  std::filesystem::create_directories(folder);
+  const auto good = folder / "loop.wav";
+  writePcm16Wav(good, 2, 44100, std::vector<float>(2 * 1000, 0.25f));
+  const auto bad = scratchFile("varnolith-editor-open-bad.wav", "RIFF but not really");
+
+  PluginUnderTest plugin(ModuleKind::Player);
+  AttachedEditor editor(*plugin);
+  system.queueFileDialog({headless::FileDialogAnswer::Kind::Choose, good.u16string()});
+  editor.press(100, 130);
+  EXPECT_TRUE(system.messageBoxes().empty());
+  EXPECT_EQ(plugin->modulePath, good.u16string());
+  EXPECT_EQ(plugin->player.frameCount.load(), 1000u);
+  EXPECT_TRUE(painted(editor, u"loop.wav | Ready"));
+  EXPECT_TRUE(painted(editor, u"1000 frames  /  44100 Hz  /  2 channels"));
+  press(plugin, editor, 285, 133);  // now "Play" is allowed
+  EXPECT_EQ(plugin.handler->calls, concat(edit(kFollowTransport, 0.0), edit(kPlayRecord, 1.0)));
+
+  plugin->parameters.storeParameter(kPlayRecord, 0.0);
+  system.queueFileDialog({headless::FileDialogAnswer::Kind::Choose, bad.u16string()});
+  editor.press(100, 130);
+  const auto boxes = system.messageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "VARNOLITH PLAYER");
+  EXPECT_FALSE(boxes[0].text.empty());
+  EXPECT_EQ(plugin->modulePath, good.u16string());
+  EXPECT_TRUE(painted(editor, u"1000 frames  /  44100 Hz  /  2 channels"));
+  std::filesystem::remove_all(folder);
+  std::filesystem::remove(bad);
+}
+
+TEST_F(Interaction, RecorderArmsANewDestination) {
+  const auto folder = std::filesystem::temp_directory_path() / "varnolith-editor-record";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const auto take = folder / "take.wav";
+  {
+    PluginUnderTest plugin(ModuleKind::Recorder);
+    AttachedEditor editor(*plugin);
+    EXPECT_TRUE(painted(editor, u"Choose a NEW WAV destination before playback"));
+    system.queueFileDialog({headless::FileDialogAnswer::Kind::Choose, take.u16string()});
+    editor.press(100, 130);
+    EXPECT_TRUE(system.messageBoxes().empty());
+    EXPECT_EQ(plugin->modulePath, take.u16string());
+    EXPECT_TRUE(std::filesystem::exists(take));
+    EXPECT_TRUE(painted(editor, u"Armed and ready"));
+    press(plugin, editor, 285, 133);  // "Record" is allowed once armed
+    EXPECT_EQ(plugin.handler->calls, concat(edit(kFollowTransport, 0.0), edit(kPlayRecord, 1.0)));
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(Interaction, NoNewDestinationWhileRecording) {

@@ -106,23 +106,17 @@ int main(int argc, char** argv) {
       [](platform::HWND window) { click(window, 118, 542); });  // "›"
 
   // PLAYER with a loaded file and its waveform.
-  auto audio = std::make_shared<plugins::DecodedAudio>(demoAudio());
-  auto previous = std::make_shared<plugins::DecodedAudio*>(nullptr);
   ok &= snapshot(
       out / "player-loaded.png", ModuleKind::Player,
-      [audio, previous](UtilityPlugin& p) {
-        *previous = p.player.latest.exchange(audio.get());
-        p.player.frameCount.store(audio->frameCount());
+      [](UtilityPlugin& p) {
+        p.player.installAudio(demoAudio());
         p.modulePath = u"C:\\Audio\\Session\\drum-loop.wav";
         p.parameters.storeParameter(plugins::kFollowTransport, 0.0);
         p.parameters.storeParameter(plugins::kPlayRecord, 1.0);
         p.player.playing.store(true);
       },
       {},
-      [previous](UtilityPlugin& p) {
-        p.player.latest.store(*previous);
-        p.player.frameCount.store(0);
-      });
+      [](UtilityPlugin& p) { p.player.stop(); });
 
   // RECORDER while recording.
   ok &= snapshot(
