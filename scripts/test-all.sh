@@ -16,8 +16,7 @@ run_preset() {
 
 run_preset debug
 run_preset asan
-# ThreadSanitizer runs the suites that exercise several threads at once.
-run_preset tsan -L threads
+run_preset tsan
 # The shipping build: MinGW-w64 cross build, its suites under Wine.
 echo "=== windows ==="
 ./scripts/test-windows.sh -j "${jobs}"
