@@ -17,6 +17,9 @@ run_preset() {
 run_preset debug
 run_preset asan
 run_preset tsan
+# The shipping build: MinGW-w64 cross build, its suites under Wine.
+echo "=== windows ==="
+./scripts/test-windows.sh -j "${jobs}"
 
 if [[ -x scripts/run-fuzzers.sh ]]; then
   echo "=== fuzzers ==="

@@ -63,9 +63,9 @@ template <class Sample, class Source, class Gain>
 
 // The sample loops are built twice, for AVX2 and for the baseline instruction set, and the loader
 // picks one per machine; the arithmetic is the same IEEE double either way.
-// The thread sanitizer's runtime is not up yet when the loader runs the selectors, so its builds
-// keep the baseline loops.
-#if defined(__SANITIZE_THREAD__)
+// PE images have no ifunc, which the clones need, so the Windows build uses the baseline loops; so
+// do thread-sanitizer builds, whose runtime is not up yet when the loader runs the selectors.
+#if defined(_WIN32) || defined(__SANITIZE_THREAD__)
 #define VARNOLITH_SAMPLE_LOOP
 #else
 #define VARNOLITH_SAMPLE_LOOP [[gnu::target_clones("avx2", "default")]]

@@ -201,7 +201,10 @@ TEST(StateDocumentReader, AcceptsWhatTheLibraryReadsAsTheRightNumbers) {
 
 TEST(StateDocumentReader, TakesIntegerEntriesAndDecodesThePath) {
   std::string entries = "[";
-  for (std::size_t i = 0; i < kParameterSlots; ++i) entries += (i ? "," : "") + std::string(i % 2 ? "1" : "0");
+  for (std::size_t i = 0; i < kParameterSlots; ++i) {
+    entries += i ? "," : "";
+    entries += i % 2 ? "1" : "0";
+  }
   entries += "]";
   const std::string text = composeText("5", entries, "\"C:\\\\Audio\\\\caf\\u00e9/\\ud83c\\udfb5.wav\"", "1");
   const StateReadResult read = readStateDocument(text, kPlayerKind);

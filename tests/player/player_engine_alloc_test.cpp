@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #include <vector>
 
 namespace {
@@ -23,12 +26,25 @@ void* allocate(std::size_t size) {
 void* allocateAligned(std::size_t size, std::align_val_t align) {
   if (counting.load()) allocations.fetch_add(1);
   const auto a = static_cast<std::size_t>(align);
+#ifdef _WIN32
+  // The Windows C runtime has no aligned_alloc; its aligned blocks need _aligned_free.
+  if (void* p = _aligned_malloc(size ? size : 1, a)) return p;
+#else
   if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
+#endif
   throw std::bad_alloc();
 }
 void release(void* p) noexcept {
   if (p && counting.load()) deallocations.fetch_add(1);
   std::free(p);
+}
+void releaseAligned(void* p) noexcept {
+#ifdef _WIN32
+  if (p && counting.load()) deallocations.fetch_add(1);
+  _aligned_free(p);
+#else
+  release(p);
+#endif
 }
 
 }  // namespace
@@ -47,10 +63,10 @@ void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, std::size_t) noexcept { release(p); }
 void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { releaseAligned(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 

@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <new>
 #include <vector>
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 
 #include "params/parameter_ids.h"
 #include "plugin/process_harness.h"
@@ -74,13 +77,27 @@ void* allocateAligned(std::size_t size, std::align_val_t align) {
   noteNew();
   const auto alignment = static_cast<std::size_t>(align);
   const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
+#if defined(_WIN32)
+  // The Windows C runtime has no aligned_alloc; its aligned blocks need _aligned_free.
+  if (void* p = _aligned_malloc(rounded == 0 ? alignment : rounded, alignment)) return p;
+#else
   if (void* p = std::aligned_alloc(alignment, rounded == 0 ? alignment : rounded)) return p;
+#endif
   throw std::bad_alloc();
 }
 
 void release(void* p) noexcept {
   if (p) noteNew();
   std::free(p);
+}
+
+void releaseAligned(void* p) noexcept {
+#if defined(_WIN32)
+  if (p) noteNew();
+  _aligned_free(p);
+#else
+  release(p);
+#endif
 }
 
 }  // namespace
@@ -107,10 +124,10 @@ void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, std::size_t) noexcept { release(p); }
 void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { releaseAligned(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { releaseAligned(p); }
 
 
 namespace varnolith::testing {

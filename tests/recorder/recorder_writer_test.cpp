@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <stdexcept>
+#include <vector>
 
 #include "recorder/recorder_engine.h"
 #include "recorder_test_support.h"
@@ -156,10 +157,15 @@ TEST_F(DestinationTest, RefusesAnythingThatExists) {
   testing::touch(file);
   const auto folder = dir / "folder.wav";
   std::filesystem::create_directory(folder);
+  std::vector<std::filesystem::path> existing{file, folder};
+#ifndef _WIN32
+  // Creating symbolic links needs privileges on Windows.
   const auto dangling = dir / "dangling.wav";
   std::filesystem::create_symlink(dir / "nowhere.wav", dangling);
+  existing.push_back(dangling);
+#endif
 
-  for (const auto& path : {file, folder, dangling}) {
+  for (const auto& path : existing) {
     EXPECT_EQ(messageOf([&] { engine.prepareDestination(path, 2, 48000); }),
               "Destination exists; choose a new file")
         << path;
@@ -214,6 +220,13 @@ TEST_F(DestinationTest, RefusedWhileRecordingAndTheRecordingGoesOn) {
 
 TEST_F(DestinationTest, FailingExistenceQueryRaisesAFilesystemErrorNamingExists) {
   const std::string tooLong(300, 'x');  // longer than any file name the file system accepts
+#ifdef _WIN32
+  // The Windows runtime reports a name it cannot look up as absent; creating the file is what
+  // refuses it then.
+  EXPECT_EQ(messageOf([&] { engine.prepareDestination(dir / tooLong, 2, 48000); }), "Cannot create recording file");
+  EXPECT_TRUE(engine.failed.load());
+  return;
+#endif
   try {
     engine.prepareDestination(dir / tooLong, 2, 48000);
     FAIL() << "no error";

@@ -1,4 +1,5 @@
-// ModuleLoader: loads a built bundle the way a host does (dlopen, ModuleEntry, GetPluginFactory).
+// ModuleLoader: loads a built bundle the way a host does (dlopen and ModuleEntry on Linux,
+// LoadLibraryW and InitDll on Windows, then GetPluginFactory).
 #pragma once
 
 #include <string>
@@ -20,12 +21,13 @@ class ModuleLoader {
   bool load(const std::string& path, std::string& error);
   // [main-thread] The factory (one reference owned by the loader), or null.
   Steinberg::IPluginFactory* factory() const noexcept { return factory_.get(); }
-  // [main-thread] Releases the factory, calls ModuleExit and unloads the library.
+  // [main-thread] Releases the factory, calls ModuleExit (ExitDll) and unloads the library.
   void unload();
   // The library file that was loaded.
   const std::string& libraryPath() const noexcept { return libraryPath_; }
 
-  // [main-thread] Resolves Name.vst3 to Name.vst3/Contents/x86_64-linux/Name.so; other paths unchanged.
+  // [main-thread] Resolves the bundle Name.vst3 to Name.vst3/Contents/x86_64-linux/Name.so
+  // (Windows: Name.vst3/Contents/x86_64-win/Name.vst3); other paths unchanged. Paths are UTF-8.
   static std::string resolveLibrary(const std::string& path);
 
  private:
