@@ -19,8 +19,9 @@ inline constexpr Rect kNextPage{91, 525, 148, 560};
 inline constexpr std::int32_t kFaderTop = 258;     // cap centre at value 1.0
 inline constexpr std::int32_t kFaderTravel = 187;  // pixels per full scale
 inline constexpr std::int32_t kFaderGrab = 24;
-// Centre x of the strip in slot s (0..7).
+// [any-thread] Centre x of the strip in slot s (0..7).
 constexpr std::int32_t stripX(std::int32_t slot) noexcept { return 114 + 115 * slot; }
+// [any-thread] The mute button and the fader's hit region of the strip centred at x.
 constexpr Rect muteButton(std::int32_t x) noexcept { return Rect{x - 76, 204, x, 235}; }
 constexpr Rect faderRegion(std::int32_t x) noexcept { return Rect{x - 71, 240, x - 1, 463}; }
 
@@ -40,11 +41,11 @@ inline constexpr Rect kTransportButton{498, 112, 770, 155};
 inline constexpr Rect kTailDown{30, 421, 168, 460};
 inline constexpr Rect kTailUp{181, 421, 319, 460};
 
-// Win32 PtInRect: left and top inclusive, right and bottom exclusive.
+// [any-thread] Win32 PtInRect: left and top inclusive, right and bottom exclusive.
 constexpr bool contains(const Rect& r, std::int32_t x, std::int32_t y) noexcept {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
-// The same rectangle hit-tested with right and bottom inclusive.
+// [any-thread] The same rectangle hit-tested with right and bottom inclusive.
 constexpr bool containsInclusive(const Rect& r, std::int32_t x, std::int32_t y) noexcept {
   return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
 }

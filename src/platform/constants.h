@@ -25,7 +25,7 @@ inline constexpr UINT kWmApp = 0x8000;
 // Mouse key state in wParam of mouse messages
 inline constexpr WPARAM kMkLButton = 0x0001;
 
-// Mouse position in lParam: signed 16-bit x in the low word, y in the high word.
+// [any-thread] Mouse position in lParam: signed 16-bit x in the low word, y in the high word.
 constexpr LPARAM makePointParam(int x, int y) noexcept {
   return static_cast<LPARAM>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) |
                              static_cast<std::uint16_t>(x));

@@ -49,7 +49,7 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 // Timer callbacks are never used: timers always post WM_TIMER (pass nullptr).
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
-// COLORREF from red, green and blue, as the RGB macro builds it.
+// [any-thread] COLORREF from red, green and blue, as the RGB macro builds it.
 constexpr COLORREF rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) noexcept {
   return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }

@@ -63,8 +63,9 @@ template <class Sample, class Source, class Gain>
 
 // The sample loops are built twice, for AVX2 and for the baseline instruction set, and the loader
 // picks one per machine; the arithmetic is the same IEEE double either way.
-// PE images have no ifunc, which the clones need: the Windows build uses the baseline loops.
-#if defined(_WIN32)
+// PE images have no ifunc, which the clones need, so the Windows build uses the baseline loops; so
+// do thread-sanitizer builds, whose runtime is not up yet when the loader runs the selectors.
+#if defined(_WIN32) || defined(__SANITIZE_THREAD__)
 #define VARNOLITH_SAMPLE_LOOP
 #else
 #define VARNOLITH_SAMPLE_LOOP [[gnu::target_clones("avx2", "default")]]
@@ -271,7 +272,11 @@ void UtilityPlugin::processSlice(ProcessData& data, int32 offset, int32 length) 
   if (usesMaster) master = smootherCurve(masterStart, masterTarget, coefficient, work.gainCurve.data(), n);
   double* curve = work.gainCurve.data();
 
-  for (int32 l = 0; l < data.numOutputs; ++l) {
+  // Hosts may process in place: output bus l channel m then shares its buffer with input bus l
+  // channel m. Writing buses and channels from the last to the first means an output that reads
+  // another input channel (Summing and Distributor from a mono input, Distributor and Breakout
+  // branches) always reads it before the output sharing that buffer overwrites it.
+  for (int32 l = data.numOutputs - 1; l >= 0; --l) {
     const AudioBusBuffers& bus = data.outputs[l];
     Sample* const* channels = outputChannels<Sample>(bus);
     if (!channels || bus.numChannels <= 0) continue;
@@ -280,7 +285,7 @@ void UtilityPlugin::processSlice(ProcessData& data, int32 offset, int32 length) 
     if (live && kind == ModuleKind::FaderBank) {
       gain = smootherCurve(stripStart[l], stripTargets[l], coefficient, curve, n);
     }
-    for (int32 m = 0; m < bus.numChannels; ++m) {
+    for (int32 m = bus.numChannels - 1; m >= 0; --m) {
       Sample* out = channels[m];
       if (!out) continue;
       out += offset;
