@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 #include "params/gain_law.h"
 #include "plugin/utility_plugin.h"
@@ -276,6 +277,10 @@ void UtilityPlugin::processSlice(ProcessData& data, int32 offset, int32 length) 
   // channel m. Writing buses and channels from the last to the first means an output that reads
   // another input channel (Summing and Distributor from a mono input, Distributor and Breakout
   // branches) always reads it before the output sharing that buffer overwrites it.
+  // Every active Distributor branch carries the same samples (one source channel, one master
+  // curve): the first branch written for a channel is copied to the others.
+  const Sample* branchWritten[kMaxChannels] = {};
+  bool branchHeard[kMaxChannels] = {};
   for (int32 l = data.numOutputs - 1; l >= 0; --l) {
     const AudioBusBuffers& bus = data.outputs[l];
     Sample* const* channels = outputChannels<Sample>(bus);
@@ -329,8 +334,15 @@ void UtilityPlugin::processSlice(ProcessData& data, int32 offset, int32 length) 
         } else {
           writeZeros(out, n);
         }
+      } else if (source && kind == ModuleKind::Distributor && branchWritten[m]) {
+        if (branchWritten[m] != out) std::memmove(out, branchWritten[m], sizeof(Sample) * static_cast<std::size_t>(n));
+        nonZero = branchHeard[m];
       } else if (source) {
         nonZero = writeScaledBy(out, source, gain.constant, gain.value, curve, n);
+        if (kind == ModuleKind::Distributor) {
+          branchWritten[m] = out;
+          branchHeard[m] = nonZero;
+        }
       } else {
         writeZeros(out, n);
       }
