@@ -92,12 +92,8 @@ std::string HostedPlugin::stateText() {
   return std::string(stream->data.begin() + 4, stream->data.end());
 }
 
-bool HostedPlugin::applyStateText(const std::string& text, std::string& error) {
-  std::vector<char> bytes(4 + text.size());
-  const auto length = static_cast<std::uint32_t>(text.size());
-  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  std::copy(text.begin(), text.end(), bytes.begin() + 4);
-  auto stream = testing::makeHostObject<testing::MemoryStream>(bytes);
+bool HostedPlugin::applyStateBytes(std::vector<char> bytes, std::string& error) {
+  auto stream = testing::makeHostObject<testing::MemoryStream>(std::move(bytes));
   if (component_->setState(stream.get()) != kResultOk) {
     error = "the module refused the state";
     return false;
@@ -111,6 +107,14 @@ bool HostedPlugin::applyStateText(const std::string& text, std::string& error) {
   return true;
 }
 
+bool HostedPlugin::applyStateText(const std::string& text, std::string& error) {
+  std::vector<char> bytes(4 + text.size());
+  const auto length = static_cast<std::uint32_t>(text.size());
+  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
+  std::copy(text.begin(), text.end(), bytes.begin() + 4);
+  return applyStateBytes(std::move(bytes), error);
+}
+
 bool HostedPlugin::loadStateFile(const std::string& path, std::string& error) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
@@ -118,14 +122,8 @@ bool HostedPlugin::loadStateFile(const std::string& path, std::string& error) {
     return false;
   }
   std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  auto stream = testing::makeHostObject<testing::MemoryStream>(bytes);
-  if (component_->setState(stream.get()) != kResultOk) {
-    error = "the module refused the state in '" + path + "'";
-    return false;
-  }
-  stream->position = 0;
-  if (controller_->setComponentState(stream.get()) != kResultOk) {
-    error = "the controller refused the state in '" + path + "'";
+  if (!applyStateBytes(std::move(bytes), error)) {
+    error += " in '" + path + "'";
     return false;
   }
   return true;

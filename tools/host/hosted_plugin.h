@@ -51,6 +51,9 @@ class HostedPlugin {
   int busCount(Steinberg::Vst::BusDirection dir) const;
 
  private:
+  // [main-thread] Hands a framed state (length prefix and text) to component and controller.
+  bool applyStateBytes(std::vector<char> bytes, std::string& error);
+
   testing::ModuleLoader loader_;
   Steinberg::IPtr<testing::HostApplication> hostContext_;
   Steinberg::IPtr<Steinberg::Vst::IComponent> component_;
